@@ -180,19 +180,27 @@ PaintTable MakePaintTable(const FanWedges& first, const FanWedges& second) {
   return table;
 }
 
-// Classifies column x into `band`, one bit per row: bit (x - band_left) of
-// band[y] is set where the pixel is painted.
+inline void Paint(std::uint64_t* toggles, int first_row, int last_row,
+                  std::uint64_t bit) {
+  toggles[first_row] ^= bit;
+  toggles[last_row + 1] ^= bit;
+}
+
+// Classifies column x into `toggles`: bit (x - band_left) flips at the first
+// row of every painted run and at the row after its last, so that the XOR
+// of toggles[top..y] has the bit set where pixel (x, y) is painted. Runs cost
+// two flips, whatever their length.
 void ClassifyColumn(const Figure& figure, const FanWedges& first,
                     const FanWedges& second, const PaintTable& table,
                     const RowSpan& inside, int x, int band_left,
-                    std::uint64_t* band, CellPassCounts& tally) {
+                    std::uint64_t* toggles, CellPassCounts& tally) {
   const std::uint64_t bit = std::uint64_t{1} << (x - band_left);
   const double dx1 = static_cast<double>(x - first.emitter_x);
   const double dx2 = static_cast<double>(x - second.emitter_x);
   if (std::abs(dx1) < kMargin || std::abs(dx2) < kMargin) {
     ++tally.literal_columns;
     for (int y = inside.first; y <= inside.last; ++y) {
-      if (PaintsPixel(figure, x, y)) band[y] |= bit;
+      if (PaintsPixel(figure, x, y)) Paint(toggles, y, y, bit);
     }
     return;
   }
@@ -207,7 +215,7 @@ void ClassifyColumn(const Figure& figure, const FanWedges& first,
     const double next = std::min(cursor1.next_row(), cursor2.next_row());
     if (next <= row + kMargin) {
       ++tally.literal_pixels;
-      if (PaintsPixel(figure, x, y)) band[y] |= bit;
+      if (PaintsPixel(figure, x, y)) Paint(toggles, y, y, bit);
       ++y;
       continue;
     }
@@ -217,7 +225,7 @@ void ClassifyColumn(const Figure& figure, const FanWedges& first,
         limit > inside.last ? inside.last
                             : static_cast<int>(std::ceil(limit)) - 1;
     if (table.paint[cursor1.wedge()][cursor2.wedge()]) {
-      for (int run = y; run <= run_last; ++run) band[run] |= bit;
+      Paint(toggles, y, run_last, bit);
     }
     y = run_last + 1;
   }
@@ -242,12 +250,16 @@ inline void FillWhite(std::uint8_t* start, int bytes) {
   }
 }
 
-// Stores the painted pixels of one band, row by row: a run of white pixels
-// is one fill, as white is 255 in every byte.
+// Stores the painted pixels of one band, row by row, and clears its toggles
+// for the next band. A run of white pixels is one fill, as white is 255 in
+// every byte.
 void StoreBand(const RowTable& rows, int band_left, int top, int bottom,
-               const std::uint64_t* band) {
+               std::uint64_t* toggles) {
+  std::uint64_t painted = 0;
   for (int y = top; y < bottom; ++y) {
-    std::uint64_t bits = band[y];
+    painted ^= toggles[y];
+    toggles[y] = 0;
+    std::uint64_t bits = painted;
     std::uint8_t* row = rows[y] + 3 * static_cast<std::ptrdiff_t>(band_left);
     while (bits != 0) {
       const int first = std::countr_zero(bits);
@@ -259,6 +271,7 @@ void StoreBand(const RowTable& rows, int band_left, int top, int bottom,
       bits &= first + length >= 64 ? 0 : ~std::uint64_t{0} << (first + length);
     }
   }
+  toggles[bottom] = 0;
 }
 
 }  // namespace
@@ -281,7 +294,7 @@ bool ShadeCells(FrameBuffer& frame, const Figure& figure, std::stop_token stop,
   // Columns are classified one by one, left to right, and stored a band at a
   // time: storing down a column touches a new cache line for every pixel,
   // storing along rows fills whole lines.
-  std::vector<std::uint64_t> band(static_cast<std::size_t>(height));
+  std::vector<std::uint64_t> toggles(static_cast<std::size_t>(height) + 1);
   for (int band_left = 0; band_left < width; band_left += kBandColumns) {
     if (stop.stop_requested()) return false;
     const int band_right = std::min(width, band_left + kBandColumns);
@@ -296,15 +309,14 @@ bool ShadeCells(FrameBuffer& frame, const Figure& figure, std::stop_token stop,
       bottom = std::max(bottom, span.last + 1);
     }
     if (top >= bottom) continue;
-    std::fill(band.begin() + top, band.begin() + bottom, 0);
     for (int x = band_left; x < band_right; ++x) {
       const RowSpan& span = inside[x - band_left];
       if (span.last < span.first) continue;
       ClassifyColumn(figure, first, second, table, span, x, band_left,
-                     band.data(), tally);
+                     toggles.data(), tally);
     }
     std::lock_guard lock(frame.Mutex());
-    StoreBand(rows, band_left, top, bottom, band.data());
+    StoreBand(rows, band_left, top, bottom, toggles.data());
     frame.MarkChanged(Rect{band_left, top, band_right, bottom});
   }
   if (counts != nullptr) *counts = tally;
