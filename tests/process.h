@@ -4,12 +4,14 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -22,12 +24,18 @@ class Child {
  public:
   // Runs `argv` with `environment` ("NAME=value" sets, "NAME" unsets) and
   // standard error into `stderr_path` (kept when empty). `keep_fd`, when not
-  // negative, stays open in the child.
+  // negative, stays open in the child; `in_child` runs in it before the exec.
+  // A `quiet` child's standard output goes nowhere.
   Child(const std::vector<std::string>& argv,
         const std::vector<std::string>& environment = {},
-        const std::string& stderr_path = "", int keep_fd = -1) {
+        const std::string& stderr_path = "", int keep_fd = -1,
+        const std::function<void()>& in_child = nullptr, bool quiet = false)
+      : quiet_(quiet) {
     pid_ = fork();
     if (pid_ != 0) return;
+    // Dies with the test, so a test that is stopped leaves no server behind.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (in_child) in_child();
     // The test runner may have been started with signals ignored; the
     // programs get the defaults a terminal would give them.
     signal(SIGINT, SIG_DFL);
@@ -46,6 +54,7 @@ class Child {
     }
     const int null = open("/dev/null", O_RDWR);
     dup2(null, STDIN_FILENO);
+    if (quiet_) dup2(null, STDOUT_FILENO);
     for (int fd = 3; fd < 256; ++fd) {
       if (fd != keep_fd) close(fd);
     }
@@ -107,6 +116,7 @@ class Child {
     code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
 
+  bool quiet_ = false;
   pid_t pid_ = -1;
   bool exited_ = false;
   int code_ = -1;
