@@ -63,8 +63,9 @@ struct FanWedges {
 FanWedges MakeFanWedges(const Figure& figure, const FanTable& fan,
                         int emitter) {
   FanWedges wedges;
-  wedges.emitter_x = figure.ring[emitter].x + figure.centre_x;
-  wedges.emitter_y = figure.ring[emitter].y + figure.centre_y;
+  const RingPoint position = ScreenPosition(figure, emitter);
+  wedges.emitter_x = position.x;
+  wedges.emitter_y = position.y;
 
   std::vector<long double> critical(fan.begin(), fan.end());
   critical.insert(critical.end(), {0.0L, 90.0L, 180.0L, 270.0L});

@@ -16,8 +16,9 @@ struct CellPassCounts {
   std::int64_t literal_columns = 0;  // columns (almost) through an emitter
 };
 
-// Paints exactly the pixels that ShadeCellsLiteral paints, column by column
-// from the left. Returns false when it gave up at a stop request.
+// Paints exactly the pixels that ShadeCellsLiteral paints. Columns are worked
+// out one by one from the left and stored 64 at a time; a stop request is
+// honoured between two such bands, and then it returns false.
 bool ShadeCells(FrameBuffer& frame, const Figure& figure,
                 std::stop_token stop = {}, CellPassCounts* counts = nullptr);
 

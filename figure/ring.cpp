@@ -24,9 +24,9 @@ void FillFanTable(const Ring& ring, int emitter, long double seed,
 
 void MarkRingPoints(FrameBuffer& frame, const Figure& figure) {
   for (int k = 0; k < kRingPoints; ++k) {
-    const RingPoint& point = figure.ring[k];
-    const int row = RoundHalfUp(point.y + figure.centre_y);
-    const int column = RoundHalfUp(point.x + figure.centre_x);
+    const RingPoint point = ScreenPosition(figure, k);
+    const int row = RoundHalfUp(point.y);
+    const int column = RoundHalfUp(point.x);
     const bool emitter =
         k == figure.first_emitter || k == figure.second_emitter;
     StorePixelClipped(frame, column, row, emitter ? kRed : kWhite);

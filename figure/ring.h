@@ -30,6 +30,12 @@ struct Figure {
   FanTable second_fan{};
 };
 
+// Ring point `point` in screen coordinates (columns, rows), unrounded.
+inline RingPoint ScreenPosition(const Figure& figure, int point) {
+  return RingPoint{figure.ring[point].x + figure.centre_x,
+                   figure.ring[point].y + figure.centre_y};
+}
+
 // The circle, the ring, the emitters and both fan tables for a frame of the
 // given size; draws nothing.
 Figure MakeFigure(int width, int height);

@@ -29,6 +29,21 @@ bool PaintsCell(long double direction1, std::int32_t sector1,
   return below_chord ? odd1 == odd2 : odd1 != odd2;
 }
 
+namespace {
+
+// The direction in which pixel (column, row) lies seen from ring point
+// `emitter`, taken at its exact, unrounded position.
+long double DirectionFromEmitter(const Figure& figure, int emitter,
+                                 long double column, long double row) {
+  const RingPoint from = ScreenPosition(figure, emitter);
+  const long double dx = from.x - column;
+  const long double dy = from.y - row;
+  const long double length = std::sqrt(dx * dx + dy * dy);
+  return DirectionDegrees(column, row, from.x, from.y, length);
+}
+
+}  // namespace
+
 bool PaintsPixel(const Figure& figure, int x, int y) {
   const long double column = x;
   const long double row = y;
@@ -37,22 +52,10 @@ bool PaintsPixel(const Figure& figure, int x, int y) {
   // A pixel at exactly the radius is outside.
   if (!(std::sqrt(cx * cx + cy * cy) < figure.radius)) return false;
 
-  const RingPoint& first = figure.ring[figure.first_emitter];
-  const long double e1x = first.x + figure.centre_x;
-  const long double e1y = first.y + figure.centre_y;
-  const long double d1x = e1x - column;
-  const long double d1y = e1y - row;
-  const long double l1 = std::sqrt(d1x * d1x + d1y * d1y);
-  const long double direction1 = DirectionDegrees(column, row, e1x, e1y, l1);
-
-  const RingPoint& second = figure.ring[figure.second_emitter];
-  const long double e2x = second.x + figure.centre_x;
-  const long double e2y = second.y + figure.centre_y;
-  const long double d2x = e2x - column;
-  const long double d2y = e2y - row;
-  const long double l2 = std::sqrt(d2x * d2x + d2y * d2y);
-  const long double direction2 = DirectionDegrees(column, row, e2x, e2y, l2);
-
+  const long double direction1 =
+      DirectionFromEmitter(figure, figure.first_emitter, column, row);
+  const long double direction2 =
+      DirectionFromEmitter(figure, figure.second_emitter, column, row);
   return PaintsCell(direction1, FindSector(figure.first_fan, direction1),
                     FindSector(figure.second_fan, direction2));
 }

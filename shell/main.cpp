@@ -16,34 +16,37 @@ using Clock = std::chrono::steady_clock;
 
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "zimbrel: %s\n", reason.c_str());
-  program.worker = {};
   program.frame_buffer.reset();
   window_system::Stop();
   return 1;
 }
 
 // While the worker draws, the display copies what changed once per refresh
-// of the screen; after its notice the loop sleeps until a message comes.
+// of the screen, however busy the queue; after the worker's notice the loop
+// sleeps until a message comes.
 void RunMessageLoop() {
-  const auto refresh = std::chrono::milliseconds(window_system::RefreshIntervalMs());
+  using window_system::MessageType;
+  const auto refresh =
+      std::chrono::milliseconds(window_system::RefreshIntervalMs());
   auto next_copy = Clock::now() + refresh;
   for (;;) {
     int timeout_ms = -1;
     if (program.following_worker) {
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-          next_copy - Clock::now());
-      timeout_ms = static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, left.count()));
+      const auto now = Clock::now();
+      if (now >= next_copy) {
+        const bool complete = program.figure_complete;
+        WindowProc({MessageType::kRefresh});
+        if (complete) program.following_worker = false;
+        next_copy = now + refresh;
+        continue;
+      }
+      timeout_ms = static_cast<int>(
+          std::chrono::ceil<std::chrono::milliseconds>(next_copy - now).count());
     }
     window_system::Message message;
-    if (window_system::NextMessage(timeout_ms, message)) {
-      if (message.type == window_system::MessageType::kQuit) return;
-      WindowProc(message);
-      continue;
-    }
-    next_copy = Clock::now() + refresh;
-    const bool complete = program.figure_complete.load();
-    WindowProc({window_system::MessageType::kPaint});
-    if (complete) program.following_worker = false;
+    if (!window_system::NextMessage(timeout_ms, message)) continue;
+    if (message.type == MessageType::kQuit) return;
+    WindowProc(message);
   }
 }
 

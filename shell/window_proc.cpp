@@ -44,6 +44,9 @@ void WindowProc(const window_system::Message& message) {
     case MessageType::kPaint:
       Paint(/*whole=*/true);
       break;
+    case MessageType::kRefresh:
+      Paint(/*whole=*/false);
+      break;
     case MessageType::kFigureDone:
       if (program.ending) break;  // a late notice
       Paint(/*whole=*/false);

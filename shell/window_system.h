@@ -15,6 +15,7 @@ struct Size {
 
 enum class MessageType {
   kPaint,           // the window system wants the window redrawn
+  kRefresh,         // the display's own copy of the worker's progress
   kFigureDone,      // the worker's completion notice
   kKeyDown,         // a key press that is not a system key
   kLeftButtonDown,  // a press of the left mouse button

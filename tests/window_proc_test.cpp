@@ -20,6 +20,7 @@ struct Window {};
 namespace {
 Window the_window;
 int copies = 0;
+Rect last_region;
 volatile unsigned pixels_read = 0;
 int destroyed = 0;
 std::vector<MessageType> posted;
@@ -42,6 +43,7 @@ void CopyToWindow(Window*, const FrameBuffer& frame, Rect region) {
   unsigned sum = 0;
   for (int y = region.top; y < region.bottom; ++y) sum += frame.Rows()[y][0];
   pixels_read = sum;
+  last_region = region;
   ++copies;
 }
 
@@ -55,6 +57,7 @@ class WindowProcTest : public ::testing::Test {
  protected:
   void SetUp() override {
     window_system::copies = 0;
+    window_system::last_region = Rect{};
     window_system::destroyed = 0;
     window_system::posted.clear();
     program.ending = false;
@@ -110,20 +113,24 @@ TEST_F(WindowProcTest, SecondDestroyLatePaintAndLateNoticeAreIgnored) {
   const int copies = window_system::copies;
   WindowProc({MessageType::kDestroy});
   WindowProc({MessageType::kPaint});
+  WindowProc({MessageType::kRefresh});
   WindowProc({MessageType::kFigureDone});
   EXPECT_EQ(window_system::copies, copies);
   ExpectEndedOnce();
 }
 
-TEST_F(WindowProcTest, DestroyAfterTheFigureIsDone) {
+TEST_F(WindowProcTest, RefreshCopiesWhatChangedAndPaintCopiesEverything) {
   StartFigure(320, 200);
   program.worker.join();
   ASSERT_TRUE(program.figure_complete);
   WindowProc({MessageType::kFigureDone});
   EXPECT_FALSE(program.following_worker);
   EXPECT_EQ(window_system::copies, 1);
-  WindowProc({MessageType::kPaint});
-  EXPECT_EQ(window_system::copies, 2);
+  EXPECT_EQ(window_system::last_region, (Rect{0, 0, 320, 200}));
+  WindowProc({MessageType::kRefresh});  // nothing new since
+  EXPECT_TRUE(window_system::last_region.Empty());
+  WindowProc({MessageType::kPaint});  // an expose
+  EXPECT_EQ(window_system::last_region, (Rect{0, 0, 320, 200}));
   WindowProc({MessageType::kDestroy});
   ExpectEndedOnce();
 }

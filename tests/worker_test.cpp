@@ -122,10 +122,8 @@ TEST(ShadeCellsTest, OnlyPixelsInsideTheDiscArePaintedAndOnlyWhite) {
 // Distance from (x, y) to the chord of ring points a and b, in pixels.
 long double DistanceToChord(const Figure& figure, int a, int b, long double x,
                             long double y) {
-  const long double ax = figure.ring[a].x + figure.centre_x;
-  const long double ay = figure.ring[a].y + figure.centre_y;
-  const long double bx = figure.ring[b].x + figure.centre_x;
-  const long double by = figure.ring[b].y + figure.centre_y;
+  const auto [ax, ay] = ScreenPosition(figure, a);
+  const auto [bx, by] = ScreenPosition(figure, b);
   const long double cross = (bx - ax) * (y - ay) - (by - ay) * (x - ax);
   return std::abs(cross) / std::hypot(bx - ax, by - ay);
 }
@@ -146,10 +144,8 @@ TEST(ShadeCellsTest, CellsSharingAChordDiffer) {
   const long double kAside = 3;
   int checked = 0;
   for (const auto& [a, b] : chords) {
-    const long double ax = figure.ring[a].x + figure.centre_x;
-    const long double ay = figure.ring[a].y + figure.centre_y;
-    const long double bx = figure.ring[b].x + figure.centre_x;
-    const long double by = figure.ring[b].y + figure.centre_y;
+    const auto [ax, ay] = ScreenPosition(figure, a);
+    const auto [bx, by] = ScreenPosition(figure, b);
     const long double length = std::hypot(bx - ax, by - ay);
     const long double nx = -(by - ay) / length;
     const long double ny = (bx - ax) / length;
