@@ -38,6 +38,11 @@ void PostMessage(Window*, MessageType type) {
   std::lock_guard lock(posted_mutex);
   posted.push_back(type);
 }
+// How many messages of `type` were posted.
+long Posted(MessageType type) {
+  std::lock_guard lock(posted_mutex);
+  return std::count(posted.begin(), posted.end(), type);
+}
 void CopyToWindow(Window*, const FrameBuffer& frame, Rect region) {
   // Reads the pixels as the real copy does, so a released frame would show.
   unsigned sum = 0;
@@ -82,10 +87,7 @@ class WindowProcTest : public ::testing::Test {
     EXPECT_EQ(program.frame_buffer, nullptr);
     EXPECT_FALSE(program.worker.joinable());
     EXPECT_EQ(window_system::destroyed, 1);
-    std::lock_guard lock(window_system::posted_mutex);
-    EXPECT_EQ(std::count(window_system::posted.begin(), window_system::posted.end(),
-                         MessageType::kQuit),
-              1);
+    EXPECT_EQ(window_system::Posted(MessageType::kQuit), 1);
   }
 };
 
@@ -95,10 +97,7 @@ TEST_F(WindowProcTest, KeyOrClickAsksForTheDestroyWithoutEndingAtOnce) {
   WindowProc({MessageType::kLeftButtonDown});
   EXPECT_NE(program.frame_buffer, nullptr);
   EXPECT_EQ(window_system::destroyed, 0);
-  std::lock_guard lock(window_system::posted_mutex);
-  EXPECT_EQ(std::count(window_system::posted.begin(), window_system::posted.end(),
-                       MessageType::kDestroy),
-            2);
+  EXPECT_EQ(window_system::Posted(MessageType::kDestroy), 2);
 }
 
 TEST_F(WindowProcTest, DestroyWhileTheWorkerDrawsStopsAndJoinsItFirst) {
